@@ -145,7 +145,7 @@ const ReportCase kReportCases[] = {
     // Byte 26 ends the text, as in a Windows text-mode file.
     {"Byte26First", "\x1aGenuineIntel\r\n", false},
     {"Byte26AfterWhiteSpace", " \r\n\x1aGenuineIntel", false},
-    {"Byte26InsideMark", "Genu\x1aine", false},
+    {"Byte26InsideWord", "x\x1aGenuineIntel", false},
     {"Byte26AfterMark", "GenuineIntel\x1a", true},
     {"Byte26AfterWord", "GenuineIntel\x1a more", true},
 

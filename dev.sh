@@ -4,6 +4,11 @@
 #   ./dev.sh deps    install what the build and the tests need (Debian 12)
 #   ./dev.sh build   configure and build both presets, host and windows
 #   ./dev.sh test    build both presets and run every test
+#   ./dev.sh demo [DIR]
+#                    run launcher.exe under Wine in a scratch prefix, with
+#                    the example programs or with DIR's cpuinfo.exe and
+#                    assets\main.exe, and show what it left behind
+#   ./dev.sh package build the release ZIP into build/windows/package
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
@@ -59,12 +64,130 @@ run_tests() {
   return $status
 }
 
+# The bytes of a line with the line end and other control bytes made
+# visible: "&textfield1=none\r\n".
+visible() {
+  perl -pe 's/\r/\\r/g; s/\n/\\n/g; s/([\x00-\x1f\x7f-\xff])/sprintf("\\x%02X", ord $1)/ge'
+}
+
+first_line() {
+  if [[ -f $1 ]]; then
+    head -n 1 "$1" | tr -d '\r\n' | visible
+    echo
+  else
+    echo "(missing)"
+  fi
+}
+
+# True while a main.exe of this demo's prefix runs.
+main_running() {
+  local process
+  for process in /proc/[0-9]*; do
+    { tr '\0' ' ' <"$process/cmdline"; } 2>/dev/null |
+      grep -qi 'main\.exe' || continue
+    { tr '\0' '\n' <"$process/environ"; } 2>/dev/null |
+      grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
+demo() {
+  local source_dir=${1:-}
+  if [[ -n $source_dir ]]; then
+    local missing=()
+    [[ -f $source_dir/cpuinfo.exe ]] || missing+=("cpuinfo.exe")
+    [[ -f $source_dir/assets/main.exe ]] || missing+=("assets/main.exe")
+    if ((${#missing[@]})); then
+      echo "dev.sh demo: $source_dir must hold cpuinfo.exe and assets/main.exe;" \
+        "missing: ${missing[*]}" >&2
+      exit 2
+    fi
+    source_dir=$(cd "$source_dir" && pwd)
+  fi
+
+  deps
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --parallel "$(nproc)" \
+    --target launcher example_cpuinfo example_main >/dev/null
+
+  local root=$PWD/build/demo
+  export WINEPREFIX=$root/wineprefix WINEDEBUG=-all
+  if [[ ! -d $WINEPREFIX/drive_c/windows ]]; then
+    echo "making the demo's Wine prefix in $WINEPREFIX ..."
+    sh cmake/wine-prefix.sh start "$WINEPREFIX"
+  else
+    wineserver -p >/dev/null 2>&1 </dev/null
+  fi
+  trap 'wineserver -k 2>/dev/null || true' EXIT
+
+  # A fresh deployment folder, C:\demo, and no working folder yet.
+  local drive_c=$WINEPREFIX/drive_c
+  local deploy=$drive_c/demo
+  rm -rf "$drive_c/User" "$deploy"
+  mkdir -p "$deploy/assets"
+  if [[ -n $source_dir ]]; then
+    cp -R "$source_dir/." "$deploy/"
+  else
+    cp build/windows/bin/examples/cpuinfo.exe "$deploy/"
+    cp build/windows/bin/examples/assets/main.exe "$deploy/assets/"
+  fi
+  cp build/windows/bin/launcher.exe "$deploy/"
+
+  local started ended status=0
+  started=$(date +%s%N)
+  (cd "$deploy" && wine launcher.exe </dev/null >"$root/launcher.out" 2>&1) ||
+    status=$?
+  ended=$(date +%s%N)
+
+  # The main application runs on after the launcher; give it 30 s.
+  local waited=0
+  while main_running && ((waited < 300)); do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+
+  local work=$drive_c/User/ZUQ
+  echo
+  printf 'launcher.exe      exit status %s after %d ms (C:\\demo, under Wine)\n' \
+    "$status" $(((ended - started) / 1000000))
+  echo "c:\\User\\ZUQ"
+  if [[ -d $work ]]; then
+    (cd "$work" && find . -maxdepth 1 -type f -printf '  %-16f %s bytes\n' | sort)
+  else
+    echo "  (not there)"
+  fi
+  printf 'ver.txt           '
+  if [[ -f $work/ver.txt ]]; then visible <"$work/ver.txt"; echo; else echo "(no ver.txt)"; fi
+  printf 'ver_cmt.txt       %s\n' "$(first_line "$work/ver_cmt.txt")"
+  printf 'ver_branding.txt  %s\n' "$(first_line "$work/ver_branding.txt")"
+  if [[ -f $deploy/assets/main.log ]]; then
+    echo "main.exe said (assets\\main.log):"
+    tr -d '\r' <"$deploy/assets/main.log" | sed 's/^/  /'
+  elif main_running; then
+    echo "main.exe is still running after 30 s; left running until the demo ends"
+  else
+    echo "main.exe wrote no assets\\main.log"
+  fi
+  if [[ -s $root/launcher.out ]]; then
+    echo "the interpreter printed:"
+    tr -d '\r' <"$root/launcher.out" | sed 's/^/  /'
+    echo
+  fi
+}
+
+package() {
+  build
+  cpack --config build/windows/CPackConfig.cmake
+}
+
 case ${1:-} in
   deps) deps ;;
   build) build ;;
   test) run_tests ;;
+  demo) shift; demo "$@" ;;
+  package) package ;;
   *)
-    sed -n '2,7s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+    sed -n '2,12s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
     exit 2
     ;;
 esac

@@ -443,4 +443,60 @@ TEST_F(LauncherTest, MissingMainApplicationStillExitsZero) {
   EXPECT_FALSE(MainStarted());
 }
 
+// --- What launcher.exe carries ---------------------------------------------
+
+std::string ResourceText(const fs::path& program, LPCSTR type, LPCSTR name) {
+  HMODULE module = LoadLibraryExA(program.string().c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return {};
+  std::string text;
+  if (HRSRC resource = FindResourceA(module, name, type)) {
+    if (HGLOBAL loaded = LoadResource(module, resource)) {
+      text.assign(static_cast<const char*>(LockResource(loaded)),
+                  SizeofResource(module, resource));
+    }
+  }
+  FreeLibrary(module);
+  return text;
+}
+
+std::string VersionString(const fs::path& program, const char* key) {
+  const std::string path = program.string();
+  DWORD ignored = 0;
+  std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+  if (info.empty() ||
+      !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()),
+                           info.data())) {
+    return {};
+  }
+  void* value = nullptr;
+  UINT length = 0;
+  const std::string query = std::string("\\StringFileInfo\\040904b0\\") + key;
+  if (!VerQueryValueA(info.data(), query.c_str(), &value, &length) ||
+      length == 0) {
+    return {};
+  }
+  return static_cast<const char*>(value);
+}
+
+TEST(LauncherResources, ManifestRunsAsInvokerOnWindows7To11) {
+  const std::string manifest = ResourceText(
+      ProgramFolder() / "launcher.exe", MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+  EXPECT_NE(std::string::npos, manifest.find(R"(level="asInvoker")")) << manifest;
+  for (const char* windows : {"35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                              "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                              "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                              "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"}) {
+    EXPECT_NE(std::string::npos, manifest.find(windows)) << windows;
+  }
+}
+
+TEST(LauncherResources, VersionInformationNamesProductAndVersion) {
+  const fs::path launcher = ProgramFolder() / "launcher.exe";
+  EXPECT_EQ("launcher", VersionString(launcher, "ProductName"));
+  EXPECT_EQ(LAUNCHER_VERSION, VersionString(launcher, "ProductVersion"));
+  EXPECT_EQ(LAUNCHER_VERSION, VersionString(launcher, "FileVersion"));
+  EXPECT_EQ("launcher.exe", VersionString(launcher, "OriginalFilename"));
+}
+
 }  // namespace

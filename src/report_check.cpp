@@ -3,7 +3,10 @@
 
 #include "report_check.h"
 
+#include <algorithm>
+#include <array>
 #include <fstream>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -13,11 +16,11 @@ namespace {
 constexpr std::string_view kIntelMark = "Genuine";
 
 // Windows' C runtime reads a text-mode file as ending at this byte.
-constexpr int kTextEnd = 26;
+constexpr char kTextEnd = 26;
 
 // The C locale's white space, fixed here so that neither the locale nor the
 // signedness of char can add to it.
-bool is_report_space(int byte) {
+bool is_report_space(char byte) {
   return byte == ' ' || (byte >= '\t' && byte <= '\r');
 }
 
@@ -30,17 +33,34 @@ bool is_intel_report(const char* report_path) noexcept {
     // applied below, so that every build reads the same word. Text mode's
     // other rule, CR LF read as LF, cannot: both bytes are white space.
     std::ifstream report(report_path, std::ios::in | std::ios::binary);
-    std::streambuf& bytes = *report.rdbuf();
-    using traits = std::char_traits<char>;
-    const auto ends_text = [](int byte) {
-      return byte == traits::eof() || byte == kTextEnd;
-    };
-    // A report that did not open reads as empty.
-    int byte = report.is_open() ? bytes.sgetc() : traits::eof();
-    while (!ends_text(byte) && is_report_space(byte)) byte = bytes.snextc();
-    while (!ends_text(byte) && !is_report_space(byte)) {
-      word.push_back(traits::to_char_type(byte));
-      byte = bytes.snextc();
+    if (!report.is_open()) return false;
+
+    // Read in chunks and append whole runs of the word: a long word then
+    // costs a few large copies rather than a call per byte.
+    std::array<char, 64 * 1024> chunk;
+    bool in_word = false;
+    for (;;) {
+      const std::streamsize got = report.rdbuf()->sgetn(
+          chunk.data(), static_cast<std::streamsize>(chunk.size()));
+      if (got <= 0) break;
+      const char* next = chunk.data();
+      const char* const end = next + got;
+      if (!in_word) {
+        next = std::find_if_not(next, end, is_report_space);
+        if (next == end) continue;
+        in_word = true;
+      }
+      const char* const word_end = std::find_if(next, end, [](char byte) {
+        return byte == kTextEnd || is_report_space(byte);
+      });
+      try {
+        word.append(next, word_end);
+      } catch (const std::bad_alloc&) {
+        // The run did not fit as a whole: keep what fits of it one byte at
+        // a time, until the word cannot grow at all.
+        std::for_each(next, word_end, [&word](char byte) { word.push_back(byte); });
+      }
+      if (word_end != end) break;
     }
     // Nothing more is read: the report closes here, before the answer.
   } catch (...) {

@@ -9,23 +9,28 @@
 #                    the example programs or with DIR's cpuinfo.exe and
 #                    assets\main.exe, and show what it left behind
 #   ./dev.sh package build the release ZIP into build/windows/package
+#   ./dev.sh fuzz [SECONDS]
+#                    fuzz the report check with libFuzzer (default 60 s)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
 readonly PRESETS=(host windows)
 readonly PACKAGES=(cmake g++ googletest g++-mingw-w64-x86-64-posix wine wine64)
+readonly FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
+# The packages among "$@" (default: PACKAGES) that are not installed.
 missing_packages() {
   local package
-  for package in "${PACKAGES[@]}"; do
+  for package in "$@"; do
     dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null |
       grep -q '^install ok installed$' || echo "$package"
   done
 }
 
+# Installs PACKAGES and any packages named, when missing.
 deps() {
   local missing
-  missing=$(missing_packages | tr '\n' ' ')
+  missing=$(missing_packages "${PACKAGES[@]}" "$@" | tr '\n' ' ')
   missing=${missing% }
   [[ -z $missing ]] && return 0
   local install="apt-get install -y $missing"
@@ -175,6 +180,39 @@ demo() {
   fi
 }
 
+fuzz() {
+  local seconds=${1:-60}
+  [[ $seconds =~ ^[0-9]+$ ]] || { echo "dev.sh fuzz: SECONDS must be a number" >&2; exit 2; }
+  deps "${FUZZ_PACKAGES[@]}"
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz --parallel "$(nproc)" --target report_check_fuzzer
+
+  # New inputs go to build/fuzz/corpus; the committed seeds stay as they are.
+  # Inputs may exceed the report check's 64 KiB read chunk.
+  local work=build/fuzz
+  mkdir -p "$work/corpus" "$work/artifacts"
+  rm -f "$work/artifacts"/*
+  local status=0
+  # Each input becomes a file; in memory when the machine has /dev/shm.
+  [[ -d /dev/shm && -w /dev/shm ]] && export TMPDIR=/dev/shm
+  "$work/bin/report_check_fuzzer" -max_total_time="$seconds" -max_len=200000 \
+    -print_final_stats=1 -artifact_prefix="$work/artifacts/" \
+    "$work/corpus" fuzz/corpus >"$work/fuzz.log" 2>&1 || status=$?
+
+  local executions findings
+  executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/fuzz.log")
+  findings=$(find "$work/artifacts" -type f | wc -l)
+  echo "fuzz: ${executions:-?} executions in $seconds s, $findings findings" \
+    "(log: $work/fuzz.log)"
+  if ((findings > 0 || status != 0)); then
+    # Saved where the tests replay them, to be committed with the fix.
+    cp "$work/artifacts"/* fuzz/crashes/ 2>/dev/null || true
+    echo "fuzz: failing inputs copied to fuzz/crashes/" >&2
+    tail -n 30 "$work/fuzz.log" >&2
+    return 1
+  fi
+}
+
 package() {
   build
   cpack --config build/windows/CPackConfig.cmake
@@ -186,8 +224,9 @@ case ${1:-} in
   test) run_tests ;;
   demo) shift; demo "$@" ;;
   package) package ;;
+  fuzz) shift; fuzz "$@" ;;
   *)
-    sed -n '2,12s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+    sed -n '2,14s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
     exit 2
     ;;
 esac

@@ -64,7 +64,7 @@ std::string BrandString() {
     brand += Bytes(regs.eax) + Bytes(regs.ebx) + Bytes(regs.ecx) +
              Bytes(regs.edx);
   }
-  brand = brand.substr(0, brand.find('\0'));
+  brand.resize(std::min(brand.size(), brand.find('\0')));
   const auto first = brand.find_first_not_of(' ');
   const auto last = brand.find_last_not_of(' ');
   return first == std::string::npos ? "(no brand string)"

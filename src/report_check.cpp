@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <fstream>
 #include <new>
 #include <string>
@@ -37,7 +38,7 @@ bool is_intel_report(const char* report_path) noexcept {
 
     // Read in chunks and append whole runs of the word: a long word then
     // costs a few large copies rather than a call per byte.
-    std::array<char, 64 * 1024> chunk;
+    std::array<char, std::size_t{64} * 1024> chunk;
     bool in_word = false;
     for (;;) {
       const std::streamsize got = report.rdbuf()->sgetn(

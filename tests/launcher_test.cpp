@@ -71,8 +71,9 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
 std::vector<std::string> FileNames(const fs::path& folder) {
   std::vector<std::string> names;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error))
-    names.push_back(entry.path().filename().string());
+  const fs::directory_iterator entries(folder, error);
+  std::transform(begin(entries), end(entries), std::back_inserter(names),
+                 [](const auto& entry) { return entry.path().filename().string(); });
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -215,7 +216,7 @@ class LauncherTest : public ::testing::Test {
     CloseHandle(input);
     CloseHandle(output);
     CloseHandle(errors);
-    if (!started) {
+    if (started == FALSE) {
       ADD_FAILURE() << "cannot start " << program << ": " << GetLastError();
       return launch;
     }
@@ -465,14 +466,14 @@ std::string VersionString(const fs::path& program, const char* key) {
   DWORD ignored = 0;
   std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
   if (info.empty() ||
-      !GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()),
-                           info.data())) {
+      GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()),
+                          info.data()) == FALSE) {
     return {};
   }
   void* value = nullptr;
   UINT length = 0;
   const std::string query = std::string("\\StringFileInfo\\040904b0\\") + key;
-  if (!VerQueryValueA(info.data(), query.c_str(), &value, &length) ||
+  if (VerQueryValueA(info.data(), query.c_str(), &value, &length) == FALSE ||
       length == 0) {
     return {};
   }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdio>
@@ -36,7 +37,7 @@ void* operator new(std::size_t size) {
   throw std::bad_alloc();
 }
 void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t /*size*/) noexcept { std::free(memory); }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -50,8 +51,7 @@ class ReportFile : public ::testing::Test {
   void SetUp() override {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(test->test_suite_name()) + "-" + test->name();
-    for (char& c : name)
-      if (c == '/') c = '-';
+    std::replace(name.begin(), name.end(), '/', '-');
     folder_ = fs::temp_directory_path() / ("report_check_test-" + name);
     fs::remove_all(folder_);
     fs::create_directories(folder_);
@@ -80,8 +80,11 @@ class ReportFile : public ::testing::Test {
 #ifndef _WIN32
     // POSIX deletes open files too; ask the process's descriptor table.
     const fs::path report = fs::canonical(path_, error);
-    for (const auto& fd : fs::directory_iterator("/proc/self/fd", error)) {
-      if (fs::read_symlink(fd.path(), error) == report) return false;
+    const fs::directory_iterator open_files("/proc/self/fd", error);
+    if (std::any_of(begin(open_files), end(open_files), [&](const auto& fd) {
+          return fs::read_symlink(fd.path(), error) == report;
+        })) {
+      return false;
     }
 #endif
     // Windows refuses to delete a file that is still open.
@@ -229,7 +232,7 @@ TEST_F(ReportFile, ReportHoldingNoWordIsClosed) {
 
 class ReportCheckMemoryTest : public ReportFile {
  protected:
-  static constexpr std::size_t kMemoryForWord = 64 * 1024;
+  static constexpr std::size_t kMemoryForWord = std::size_t{64} * 1024;
   const std::string filler_ = std::string(4 * kMemoryForWord, 'x');
 };
 

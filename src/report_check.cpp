@@ -37,13 +37,15 @@ bool is_intel_report(const char* report_path) noexcept {
     if (!report.is_open()) return false;
 
     // Read in chunks and append whole runs of the word: a long word then
-    // costs a few large copies rather than a call per byte.
+    // costs a few large copies rather than a call per byte. The first
+    // chunk is small, so that a short word reads little past its end.
     std::array<char, std::size_t{64} * 1024> chunk;
+    std::streamsize chunk_size = 4096;
     bool in_word = false;
     for (;;) {
-      const std::streamsize got = report.rdbuf()->sgetn(
-          chunk.data(), static_cast<std::streamsize>(chunk.size()));
+      const std::streamsize got = report.rdbuf()->sgetn(chunk.data(), chunk_size);
       if (got <= 0) break;
+      chunk_size = std::min(2 * chunk_size, static_cast<std::streamsize>(chunk.size()));
       const char* next = chunk.data();
       const char* const end = next + got;
       if (!in_word) {

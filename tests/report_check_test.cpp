@@ -205,6 +205,33 @@ INSTANTIATE_TEST_SUITE_P(Reports, ReportCheckTest,
                          ::testing::ValuesIn(kReportCases),
                          [](const auto& test_case) { return test_case.param.name; });
 
+// --- Words and white space across the reader's chunk boundaries ---------------
+
+// Where the check's reads end: it reads 4 KiB, then twice as much each time
+// up to 64 KiB.
+constexpr std::size_t kChunkEnds[] = {4096, 12288, 28672, 61440, 126976, 192512};
+
+TEST_F(ReportFile, MarkAcrossChunkBoundaryIsFound) {
+  for (const std::size_t boundary : kChunkEnds) {
+    for (std::size_t start = boundary - 7; start <= boundary; ++start) {
+      SCOPED_TRACE("mark at byte " + std::to_string(start));
+      EXPECT_TRUE(Check(std::string(start, 'x') + "Genuine tail"));
+    }
+  }
+}
+
+TEST_F(ReportFile, WhiteSpaceAndWordEndsAtChunkBoundary) {
+  for (const std::size_t boundary : kChunkEnds) {
+    for (std::size_t length = boundary - 1; length <= boundary + 1; ++length) {
+      SCOPED_TRACE("run of " + std::to_string(length) + " bytes");
+      EXPECT_TRUE(Check(std::string(length, ' ') + "GenuineIntel"));
+      EXPECT_FALSE(Check(std::string(length, ' ') + "\x1aGenuineIntel"));
+      EXPECT_FALSE(Check(std::string(length, 'x') + " Genuine"));
+      EXPECT_FALSE(Check(std::string(length, 'x') + "\x1aGenuine"));
+    }
+  }
+}
+
 // --- Reports that cannot be read ----------------------------------------------
 
 TEST_F(ReportFile, MissingReportIsNotIntel) {

@@ -1,7 +1,7 @@
 // Stand-in for the main application assets\main.exe in the end-to-end tests.
 //
 // In STANDIN_RECORD_DIR it writes, in this order:
-//   main_started    as soon as it runs
+//   main_started    as soon as it runs: "<process id> <clock reading in ms>"
 //   main_saw_ver    the bytes of c:\User\ZUQ\ver.txt as it found them, or
 //   main_saw_no_ver when that file could not be opened
 //   main_ended      last, just before it exits
@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -32,7 +33,16 @@ int main() {
   if (record_dir == nullptr) return 0;
   const std::string records(record_dir);
 
-  Touch(records + "\\main_started", std::to_string(GetCurrentProcessId()));
+  // The reading is in milliseconds of the system clock, which every
+  // process reads alike: a benchmark compares it with its own.
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const auto ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) |
+                     now.dwLowDateTime;
+  char started[64];
+  std::snprintf(started, sizeof started, "%lu %.3f", GetCurrentProcessId(),
+                static_cast<double>(ticks) / 10000.0);
+  Touch(records + "\\main_started", started);
 
   std::ifstream flag_file(R"(c:\User\ZUQ\ver.txt)", std::ios::binary);
   if (flag_file) {

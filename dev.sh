@@ -12,6 +12,8 @@
 #   ./dev.sh lint    clang-tidy and cppcheck over the project's code
 #   ./dev.sh fuzz [SECONDS]
 #                    fuzz the report check with libFuzzer (default 60 s)
+#   ./dev.sh bench [RUNS]
+#                    benchmarks; rewrites BENCHMARKS.md (RUNS: launches, 15)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 
@@ -19,6 +21,7 @@ readonly PRESETS=(host windows)
 readonly PACKAGES=(cmake g++ googletest g++-mingw-w64-x86-64-posix wine wine64)
 readonly FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 readonly LINT_PACKAGES=(clang-tidy cppcheck)
+readonly BENCH_PACKAGES=(libbenchmark-dev python3)
 
 # What each toolchain compiles, for the linters.
 readonly HOST_SOURCES=(src/report_check.cpp examples/flag_report.cpp
@@ -262,6 +265,76 @@ lint() {
   return $status
 }
 
+# One launcher.exe size build for the benchmarks: LABEL, then cmake options.
+size_build() {
+  local label=$1 dir=build/bench/size/$2
+  shift 2
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DLAUNCHER_BUILD_TESTS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-w64-x86_64.cmake" \
+    "$@" >/dev/null
+  cmake --build "$dir" --target launcher --parallel "$(nproc)" >/dev/null
+  printf '%s\t%s\n' "$label" "$(stat -c %s "$dir/bin/launcher.exe")"
+}
+
+bench() {
+  local runs=${1:-15}
+  [[ $runs =~ ^[0-9]+$ ]] || { echo "dev.sh bench: RUNS must be a number" >&2; exit 2; }
+  deps "${BENCH_PACKAGES[@]}"
+  cmake --preset bench >/dev/null
+  cmake --build --preset bench --parallel "$(nproc)" --target report_check_bench
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows --parallel "$(nproc)" --target launch_bench
+
+  local results=build/bench/results
+  rm -rf "$results"
+  mkdir -p "$results"
+
+  # Each family in a process of its own, so that none inherits the heap
+  # (and the allocator's thresholds) that another one left.
+  local family
+  for family in report_size:BM_ReportSize/ word_length:BM_WordLength/ \
+    std_extract:BM_WordLengthStdExtract/ peak_memory:BM_PeakMemory; do
+    echo "== ${family#*:}"
+    build/bench/bin/report_check_bench --benchmark_filter="${family#*:}" \
+      --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+      --benchmark_out="$results/${family%%:*}.json" --benchmark_out_format=json
+  done
+
+  echo "== launch under Wine ($runs runs)"
+  export WINEPREFIX=$PWD/build/bench/wineprefix WINEDEBUG=-all
+  sh cmake/wine-prefix.sh start "$WINEPREFIX"
+  trap 'sh cmake/wine-prefix.sh stop "$WINEPREFIX"' EXIT
+  cmake/wine-run.sh build/windows/bin/launch_bench.exe "$runs" | tr -d '\r' |
+    tee "$results/launch.txt"
+
+  echo "== launcher.exe size builds"
+  local map=$PWD/build/bench/size/launcher.map
+  {
+    size_build "static, symbols kept, all sections" full \
+      -DLAUNCHER_STRIP=OFF -DLAUNCHER_GC_SECTIONS=OFF
+    size_build "static, stripped (-s)" stripped -DLAUNCHER_GC_SECTIONS=OFF
+    size_build "static, stripped, unreferenced sections dropped (shipped)" shipped \
+      -DCMAKE_EXE_LINKER_FLAGS="-static -Wl,-Map=$map"
+    size_build "for comparison: C++ runtime as DLLs, not self-contained" shared \
+      -DCMAKE_EXE_LINKER_FLAGS=""
+  } | tee "$results/sizes.txt"
+  python3 bench/size_breakdown.py "$map" >"$results/breakdown.txt"
+
+  {
+    printf 'date\t%s\n' "$(date -u +%Y-%m-%d)"
+    printf 'processor\t%s\n' "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
+    printf 'cores\t%s\n' "$(nproc)"
+    printf 'memory\t%s GiB\n' "$(awk '/MemTotal/ {printf "%.0f", $2 / 1048576}' /proc/meminfo)"
+    printf 'kernel\tLinux %s\n' "$(uname -r)"
+    printf 'Wine\t%s\n' "$(wine --version)"
+    printf 'compilers\t%s; %s\n' "$(g++ --version | head -n 1)" \
+      "$(x86_64-w64-mingw32-g++-posix --version | head -n 1)"
+    printf 'launch runs\t%s\n' "$runs"
+  } >"$results/machine.txt"
+  python3 bench/make_report.py "$results" BENCHMARKS.md
+  echo "bench: wrote BENCHMARKS.md (raw results in $results)"
+}
+
 package() {
   build
   cpack --config build/windows/CPackConfig.cmake
@@ -275,8 +348,9 @@ case ${1:-} in
   package) package ;;
   fuzz) shift; fuzz "$@" ;;
   lint) lint ;;
+  bench) shift; bench "$@" ;;
   *)
-    sed -n '2,15s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
+    sed -n '2,17s/^# \{0,1\}//p' "${BASH_SOURCE[0]}" >&2
     exit 2
     ;;
 esac

@@ -10,11 +10,14 @@ cmake_minimum_required(VERSION 3.25)
 set(trees ${SCRATCH_DIR}/a ${SCRATCH_DIR}/second-tree/deeper/b)
 file(REMOVE_RECURSE ${SCRATCH_DIR})
 
+# The source tree without its build folders and version control.
+file(GLOB entries RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+list(REMOVE_ITEM entries build .git)
+
 set(hashes)
 foreach(tree IN LISTS trees)
   file(MAKE_DIRECTORY ${tree})
-  foreach(entry CMakeLists.txt CMakePresets.json README.md LICENSE
-                cmake src resources examples tests fuzz)
+  foreach(entry IN LISTS entries)
     file(COPY ${SOURCE_DIR}/${entry} DESTINATION ${tree}/source)
   endforeach()
   execute_process(

@@ -30,7 +30,7 @@ readonly HOST_SOURCES=(src/report_check.cpp examples/flag_report.cpp
   fuzz/replay_main.cpp)
 readonly WINDOWS_SOURCES=(src/launcher_main.cpp src/command_runner.cpp
   examples/main.cpp tests/standin_main.cpp tests/standin_cpuinfo.cpp
-  tests/launcher_test.cpp)
+  tests/launcher_test.cpp bench/launch_bench.cpp bench/ten_exits.cpp)
 
 # The packages among "$@" (default: PACKAGES) that are not installed.
 missing_packages() {
@@ -194,9 +194,14 @@ demo() {
   fi
 }
 
+# Stops with a usage error unless VALUE is a whole number.
+require_number() {
+  [[ $2 =~ ^[0-9]+$ ]] || { echo "dev.sh: $1 must be a whole number, not '$2'" >&2; exit 2; }
+}
+
 fuzz() {
   local seconds=${1:-60}
-  [[ $seconds =~ ^[0-9]+$ ]] || { echo "dev.sh fuzz: SECONDS must be a number" >&2; exit 2; }
+  require_number SECONDS "$seconds"
   deps "${FUZZ_PACKAGES[@]}"
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz --parallel "$(nproc)" --target report_check_fuzzer
@@ -259,7 +264,7 @@ lint() {
     --library=googletest --library=windows --library=posix \
     --suppress=missingIncludeSystem --suppress='unusedStructMember:tests/*' \
     --inline-suppr --error-exitcode=1 --quiet \
-    -I src -I examples src examples tests fuzz || status=1
+    -I src -I examples src examples tests fuzz bench || status=1
 
   ((status == 0)) && echo "lint: clean"
   return $status
@@ -278,7 +283,7 @@ size_build() {
 
 bench() {
   local runs=${1:-15}
-  [[ $runs =~ ^[0-9]+$ ]] || { echo "dev.sh bench: RUNS must be a number" >&2; exit 2; }
+  require_number RUNS "$runs"
   deps "${BENCH_PACKAGES[@]}"
   cmake --preset bench >/dev/null
   cmake --build --preset bench --parallel "$(nproc)" --target report_check_bench

@@ -99,7 +99,9 @@ int main(int argc, char** argv) {
   SetEnvironmentVariableA("STANDIN_REPORT_FILE",
                           (records / "report.bin").string().c_str());
 
-  std::vector<double> to_main, whole_run, ten_exits;
+  std::vector<double> to_main;
+  std::vector<double> whole_run;
+  std::vector<double> ten_exits;
   for (int run = 0; run <= runs; ++run) {
     fs::remove_all(R"(c:\User)", error);
     fs::remove(records / "main_started", error);

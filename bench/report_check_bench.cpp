@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -38,29 +39,30 @@ const fs::path& ScratchFolder() {
   return folder;
 }
 
+// The path of the scratch file `name`, made by `make` on first use.
+std::string ScratchFile(const std::string& name,
+                        const std::function<void(const std::string&)>& make) {
+  static std::map<std::string, std::string> made;
+  const auto [entry, is_new] = made.emplace(name, (ScratchFolder() / name).string());
+  if (is_new) make(entry->second);
+  return entry->second;
+}
+
 // "GenuineIntel\r\n" and then `tail` bytes. The tail is a hole in a sparse
 // file: never read by the check, so it costs no disk space.
 std::string ReportWithTail(std::int64_t tail) {
-  static std::map<std::int64_t, std::string> made;
-  auto& path = made[tail];
-  if (path.empty()) {
-    path = (ScratchFolder() / ("tail-" + std::to_string(tail))).string();
+  return ScratchFile("tail-" + std::to_string(tail), [tail](const std::string& path) {
     std::ofstream(path, std::ios::binary) << "GenuineIntel\r\n";
     fs::resize_file(path, 14 + static_cast<std::uintmax_t>(tail));
-  }
-  return path;
+  });
 }
 
 // A first word of `length` bytes (no mark in it), then a line end.
 std::string ReportWithWord(std::int64_t length) {
-  static std::map<std::int64_t, std::string> made;
-  auto& path = made[length];
-  if (path.empty()) {
-    path = (ScratchFolder() / ("word-" + std::to_string(length))).string();
+  return ScratchFile("word-" + std::to_string(length), [length](const std::string& path) {
     std::ofstream(path, std::ios::binary)
         << std::string(static_cast<std::size_t>(length), 'x') << "\r\n";
-  }
-  return path;
+  });
 }
 
 void BM_ReportSize(benchmark::State& state) {

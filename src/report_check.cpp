@@ -16,13 +16,21 @@ namespace {
 // The vendor identification of Intel processors is "GenuineIntel".
 constexpr std::string_view kIntelMark = "Genuine";
 
-// Windows' C runtime reads a text-mode file as ending at this byte.
-constexpr char kTextEnd = 26;
+enum class ByteKind : unsigned char { kWord, kSpace, kTextEnd };
 
-// The C locale's white space, fixed here so that neither the locale nor the
-// signedness of char can add to it.
-bool is_report_space(char byte) {
-  return byte == ' ' || (byte >= '\t' && byte <= '\r');
+// What each byte is to the reader. White space is the C locale's, fixed here
+// so that neither the locale nor the signedness of char can add to it;
+// byte 26 ends the text, as Windows' C runtime reads a text-mode file.
+constexpr std::array<ByteKind, 256> kByteKinds = [] {
+  std::array<ByteKind, 256> kinds{};
+  for (const char space : {'\t', '\n', '\v', '\f', '\r', ' '})
+    kinds[static_cast<unsigned char>(space)] = ByteKind::kSpace;
+  kinds[26] = ByteKind::kTextEnd;
+  return kinds;
+}();
+
+ByteKind kind_of(char byte) {
+  return kByteKinds[static_cast<unsigned char>(byte)];
 }
 
 }  // namespace
@@ -49,13 +57,12 @@ bool is_intel_report(const char* report_path) noexcept {
       const char* next = chunk.data();
       const char* const end = next + got;
       if (!in_word) {
-        next = std::find_if_not(next, end, is_report_space);
+        while (next != end && kind_of(*next) == ByteKind::kSpace) ++next;
         if (next == end) continue;
         in_word = true;
       }
-      const char* const word_end = std::find_if(next, end, [](char byte) {
-        return byte == kTextEnd || is_report_space(byte);
-      });
+      const char* word_end = next;
+      while (word_end != end && kind_of(*word_end) == ByteKind::kWord) ++word_end;
       try {
         word.append(next, word_end);
       } catch (const std::bad_alloc&) {

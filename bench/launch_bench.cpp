@@ -7,6 +7,7 @@
 //                    under the launcher's ten command lines
 // Prints "name median min max" in milliseconds, one line per measure.
 //   launch_bench [RUNS]      (default 15, after one warm-up run of each)
+// The launcher and ten_exits.exe take turns.
 
 #include <windows.h>
 
@@ -99,6 +100,8 @@ int main(int argc, char** argv) {
   SetEnvironmentVariableA("STANDIN_REPORT_FILE",
                           (records / "report.bin").string().c_str());
 
+  // The launcher and ten_exits.exe take turns, so that a change in the
+  // machine's load falls on both alike. Run 0 of each warms up.
   std::vector<double> to_main;
   std::vector<double> whole_run;
   std::vector<double> ten_exits;
@@ -106,22 +109,21 @@ int main(int argc, char** argv) {
     fs::remove_all(R"(c:\User)", error);
     fs::remove(records / "main_started", error);
     fs::remove(records / "main_ended", error);
-    const double start = NowMs();
-    const bool ended = Run(deploy / "launcher.exe", deploy);
-    const double end = NowMs();
-    if (!ended || !WaitForFile(records / "main_ended")) continue;
-    unsigned long pid = 0;
-    double main_started = 0;
-    std::ifstream(records / "main_started") >> pid >> main_started;
-    if (run == 0) continue;  // warm-up
-    whole_run.push_back(end - start);
-    to_main.push_back(main_started - start);
-  }
-  for (int run = 0; run <= runs; ++run) {
-    const double start = NowMs();
-    const bool ended = Run(programs / "ten_exits.exe", deploy);
-    const double end = NowMs();
-    if (ended && run > 0) ten_exits.push_back(end - start);
+    double start = NowMs();
+    const bool launcher_ended = Run(deploy / "launcher.exe", deploy);
+    double end = NowMs();
+    if (launcher_ended && WaitForFile(records / "main_ended") && run > 0) {
+      unsigned long pid = 0;
+      double main_started = 0;
+      std::ifstream(records / "main_started") >> pid >> main_started;
+      whole_run.push_back(end - start);
+      to_main.push_back(main_started - start);
+    }
+
+    start = NowMs();
+    const bool exits_ended = Run(programs / "ten_exits.exe", deploy);
+    end = NowMs();
+    if (exits_ended && run > 0) ten_exits.push_back(end - start);
   }
 
   Print("launch_to_main", to_main);

@@ -3,14 +3,16 @@
 
     make_report.py RESULTS_DIR OUTPUT
 
-RESULTS_DIR holds: report_size.json, word_length.json, std_extract.json,
-peak_memory.json (Google Benchmark, with repetitions), launch.txt (output of
+RESULTS_DIR holds: report_size.*.json, word_length.*.json,
+std_extract.*.json, peak_memory.*.json (Google Benchmark, with repetitions;
+one file per round), launch.txt (output of
 launch_bench.exe), sizes.txt ("variant<TAB>bytes" lines), breakdown.txt
 (size_breakdown.py) and machine.txt ("key<TAB>value" lines).
 """
 
 import json
 import pathlib
+import statistics
 import sys
 
 KIB, MIB = 1024, 1024 * 1024
@@ -22,18 +24,21 @@ def size_name(size):
     return f"{size // KIB} KiB"
 
 
-def medians(path):
-    """{argument: (median real time in ns, counters)} of one benchmark family."""
-    runs = json.loads(pathlib.Path(path).read_text())["benchmarks"]
-    result = {}
-    for run in runs:
-        if run.get("aggregate_name") != "median":
-            continue
-        parts = run["run_name"].split("/")
-        argument = int(parts[1]) if len(parts) > 1 and parts[1].isdigit() else 0
-        scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[run["time_unit"]]
-        result[argument] = (run["real_time"] * scale, run)
-    return result
+def medians(results, family):
+    """{argument: (median real time in ns, a run)} of one benchmark family,
+    the median over all its rounds' medians."""
+    times, runs = {}, {}
+    for path in sorted(results.glob(family + ".*.json")):
+        for run in json.loads(path.read_text())["benchmarks"]:
+            if run.get("aggregate_name") != "median":
+                continue
+            parts = run["run_name"].split("/")
+            argument = int(parts[1]) if len(parts) > 1 and parts[1].isdigit() else 0
+            scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[run["time_unit"]]
+            times.setdefault(argument, []).append(run["real_time"] * scale)
+            runs[argument] = run
+    return {argument: (statistics.median(values), runs[argument])
+            for argument, values in times.items()}
 
 
 def table(header, rows):
@@ -60,10 +65,12 @@ def main(results, output):
 
     # --- Report check --------------------------------------------------------
     add("## Report check (host build, Google Benchmark)\n")
-    add("Median of 5 repetitions. Files are in the page cache, so these time "
+    add("Medians of 5 repetitions (for the first-word lengths, the median of "
+        "three such rounds, the check and `>>` taking turns). Files are in "
+        "the page cache, so these time "
         "the reading and the word, not the disk.\n")
 
-    sizes = medians(results / "report_size.json")
+    sizes = medians(results, "report_size")
     base = sizes[min(sizes)][0]
     add("### Time against report size, first word fixed\n")
     add("The report is `GenuineIntel` CR LF and then a tail of the given size. "
@@ -74,8 +81,8 @@ def main(results, output):
                for size, (time, _) in sorted(sizes.items())]))
     add("")
 
-    ours = medians(results / "word_length.json")
-    std = medians(results / "std_extract.json")
+    ours = medians(results, "word_length")
+    std = medians(results, "std_extract")
     add("### Time and throughput against first-word length\n")
     add("The report is one word of `x` bytes and a line end. Beside it, the "
         "standard library's own `std::ifstream >> std::string` on the same "
@@ -99,7 +106,7 @@ def main(results, output):
         "linear growth, no quadratic term. Past about 256 KiB both readers are "
         "bound by the kernel faulting in fresh pages for the growing string.\n")
 
-    peak = medians(results / "peak_memory.json")
+    peak = medians(results, "peak_memory")
     run = next(iter(peak.values()))[1]
     add("### Peak memory for a 64 MiB first word\n")
     add(table(["word", "peak resident memory added by one check", "ratio to the word"],
@@ -115,9 +122,12 @@ def main(results, output):
         if len(parts) == 4:
             launch[parts[0]] = [float(p) for p in parts[1:]]
     add("## Launch under Wine\n")
-    add(f"launch_bench.exe, {machine.get('launch runs', '?')} runs after one "
-        "warm-up, in a fresh private prefix with one persistent wineserver, "
-        "with the tests' stand-in tool and main application. Times in ms.\n")
+    add(f"launch_bench.exe, {machine.get('launch runs', '?')} runs of each after "
+        "one warm-up, the launcher and the ten interpreter starts taking turns, "
+        "in a fresh private prefix with one persistent wineserver, with the "
+        "tests' stand-in tool and main application. Times in ms; Wine's "
+        "process starts are slow and vary with the machine's load, so the "
+        "spread is wide.\n")
     names = {
         "launch_to_main": "launcher start to main application start",
         "launcher_run": "launcher start to launcher end",
@@ -128,11 +138,18 @@ def main(results, output):
                for k in names if k in launch]))
     if "launcher_run" in launch and "ten_exits" in launch:
         run, floor = launch["launcher_run"][0], launch["ten_exits"][0]
-        add(f"\nThe launcher's run is {run / floor:.2f} times ten bare interpreter "
-            f"starts: {100 * floor / run:.0f}% of it is the interpreter starting "
-            "ten times. The rest is the commands' own work (the copy, two runs of "
-            "the tool, the deletions, `start`) and the launcher's own, which is "
-            "one read of the first word.\n")
+        if run <= 1.1 * floor:
+            share = ("within the noise, the launcher's run costs what ten bare "
+                     "interpreter starts cost")
+        else:
+            share = (f"ten bare interpreter starts are {100 * floor / run:.0f}% "
+                     "of the launcher's run")
+        add(f"\nThe launcher's whole run takes {run / floor:.2f} times as long as ten "
+            f"bare interpreter starts ({run - floor:+.0f} ms at the median): "
+            f"{share}. What is left is the commands' own work (the copy, two "
+            "runs of the tool, the deletions, `start`) and the launcher's own, "
+            "one read of the first word, which the report check benchmarks "
+            "above put at microseconds.\n")
 
     # --- Size ----------------------------------------------------------------
     add("## Size of launcher.exe\n")

@@ -399,6 +399,14 @@ TEST_F(LauncherTest, StaleToolCopyRunsWhenCurrentFolderHasNoneAndIsRemoved) {
   ExpectCompleteRun(RunLauncher(), kIntelReport, kIntelFlag);
 }
 
+TEST_F(LauncherTest, StaleToolCopyIsReplacedByTheCurrentTool) {
+  // Left by an interrupted run; not even a program, so a report can only
+  // come from the tool copied over it.
+  fs::create_directories(kWorkFolder);
+  WriteBytes(kToolCopy, "not a program");
+  ExpectCompleteRun(RunLauncher(), kIntelReport, kIntelFlag);
+}
+
 TEST_F(LauncherTest, UnwritableWorkingFolderStillStartsMainAndExitsZero) {
   WriteBytes(kUserFolder, "c:\\User is a file, so c:\\User\\ZUQ cannot exist");
   const Launch launch = RunLauncher();

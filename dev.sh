@@ -58,12 +58,19 @@ deps() {
   DEBIAN_FRONTEND=noninteractive $install -qq >/dev/null
 }
 
+# Configures PRESET and builds it, or only the targets named after it.
+build_preset() {
+  local preset=$1
+  shift
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" --parallel "$(nproc)" ${1:+--target "$@"}
+}
+
 build() {
   deps
   local preset
   for preset in "${PRESETS[@]}"; do
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" --parallel "$(nproc)"
+    build_preset "$preset"
   done
 }
 
@@ -125,9 +132,7 @@ demo() {
   fi
 
   deps
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows --parallel "$(nproc)" \
-    --target launcher example_cpuinfo example_main >/dev/null
+  build_preset windows launcher example_cpuinfo example_main >/dev/null
 
   local root=$PWD/build/demo
   export WINEPREFIX=$root/wineprefix WINEDEBUG=-all
@@ -203,8 +208,7 @@ fuzz() {
   local seconds=${1:-60}
   require_number SECONDS "$seconds"
   deps "${FUZZ_PACKAGES[@]}"
-  cmake --preset fuzz >/dev/null
-  cmake --build --preset fuzz --parallel "$(nproc)" --target report_check_fuzzer
+  build_preset fuzz report_check_fuzzer
 
   # New inputs go to build/fuzz/corpus; the committed seeds stay as they are.
   # Inputs may exceed the report check's 64 KiB read chunk.
@@ -285,10 +289,8 @@ bench() {
   local runs=${1:-15}
   require_number RUNS "$runs"
   deps "${BENCH_PACKAGES[@]}"
-  cmake --preset bench >/dev/null
-  cmake --build --preset bench --parallel "$(nproc)" --target report_check_bench
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows --parallel "$(nproc)" --target launch_bench
+  build_preset bench report_check_bench
+  build_preset windows launch_bench
 
   local results=build/bench/results
   rm -rf "$results"

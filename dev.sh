@@ -210,7 +210,8 @@ fuzz() {
   deps "${FUZZ_PACKAGES[@]}"
   build_preset fuzz report_check_fuzzer
 
-  # New inputs go to build/fuzz/corpus; the committed seeds stay as they are.
+  # New inputs go to build/fuzz/corpus; the committed sample reports in
+  # fuzz/corpus stay as they are.
   # Inputs may exceed the report check's 64 KiB read chunk.
   local work=build/fuzz
   mkdir -p "$work/corpus" "$work/artifacts"

@@ -22,6 +22,7 @@ readonly PACKAGES=(cmake g++ googletest g++-mingw-w64-x86-64-posix wine wine64)
 readonly FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 readonly LINT_PACKAGES=(clang-tidy cppcheck)
 readonly BENCH_PACKAGES=(libbenchmark-dev python3)
+readonly BENCH_RESULTS=build/bench/results
 
 # What each toolchain compiles, for the linters.
 readonly HOST_SOURCES=(src/report_check.cpp examples/flag_report.cpp
@@ -32,7 +33,7 @@ readonly WINDOWS_SOURCES=(src/launcher_main.cpp src/command_runner.cpp
   examples/main.cpp tests/standin_main.cpp tests/standin_cpuinfo.cpp
   tests/launcher_test.cpp bench/launch_bench.cpp bench/ten_exits.cpp)
 
-# The packages among "$@" (default: PACKAGES) that are not installed.
+# The packages among "$@" that are not installed.
 missing_packages() {
   local package
   for package in "$@"; do
@@ -286,6 +287,14 @@ size_build() {
   printf '%s\t%s\n' "$label" "$(stat -c %s "$dir/bin/launcher.exe")"
 }
 
+# One round of one benchmark family: NAME (its results file), FILTER, ROUND.
+run_family() {
+  echo "== $2 (round $3)"
+  build/bench/bin/report_check_bench --benchmark_filter="$2" \
+    --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$BENCH_RESULTS/$1.$3.json" --benchmark_out_format=json
+}
+
 bench() {
   local runs=${1:-15}
   require_number RUNS "$runs"
@@ -293,7 +302,7 @@ bench() {
   build_preset bench report_check_bench
   build_preset windows launch_bench
 
-  local results=build/bench/results
+  local results=$BENCH_RESULTS
   rm -rf "$results"
   mkdir -p "$results"
 
@@ -301,18 +310,12 @@ bench() {
   # (and the allocator's thresholds) that another one left. The check and
   # the standard library's operator>> take turns, three rounds each, so
   # that a change in the machine's load falls on both alike.
-  local family round
-  for family in report_size:BM_ReportSize/:1 peak_memory:BM_PeakMemory:1 \
-    word_length:BM_WordLength/:1 std_extract:BM_WordLengthStdExtract/:1 \
-    word_length:BM_WordLength/:2 std_extract:BM_WordLengthStdExtract/:2 \
-    word_length:BM_WordLength/:3 std_extract:BM_WordLengthStdExtract/:3; do
-    round=${family##*:}
-    family=${family%:*}
-    echo "== ${family#*:} (round $round)"
-    build/bench/bin/report_check_bench --benchmark_filter="${family#*:}" \
-      --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-      --benchmark_out="$results/${family%%:*}.$round.json" \
-      --benchmark_out_format=json
+  run_family report_size BM_ReportSize/ 1
+  run_family peak_memory BM_PeakMemory 1
+  local round
+  for round in 1 2 3; do
+    run_family word_length BM_WordLength/ "$round"
+    run_family std_extract BM_WordLengthStdExtract/ "$round"
   done
 
   echo "== launch under Wine ($runs runs)"

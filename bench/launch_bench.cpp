@@ -19,25 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "windows_process.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kRoot = R"(c:\launch-bench)";
-
-double NowMs() {
-  FILETIME now;
-  GetSystemTimePreciseAsFileTime(&now);
-  const auto ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) |
-                     now.dwLowDateTime;
-  return static_cast<double>(ticks) / 10000.0;  // 100 ns ticks
-}
-
-fs::path ProgramFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fs::path(std::string(path, length)).parent_path();
-}
 
 // Runs `program` in `folder` with its output discarded, and waits for it.
 bool Run(const fs::path& program, const fs::path& folder) {
@@ -109,9 +97,9 @@ int main(int argc, char** argv) {
     fs::remove_all(R"(c:\User)", error);
     fs::remove(records / "main_started", error);
     fs::remove(records / "main_ended", error);
-    double start = NowMs();
+    double start = SystemClockMs();
     const bool launcher_ended = Run(deploy / "launcher.exe", deploy);
-    double end = NowMs();
+    double end = SystemClockMs();
     if (launcher_ended && WaitForFile(records / "main_ended") && run > 0) {
       unsigned long pid = 0;
       double main_started = 0;
@@ -120,9 +108,9 @@ int main(int argc, char** argv) {
       to_main.push_back(main_started - start);
     }
 
-    start = NowMs();
+    start = SystemClockMs();
     const bool exits_ended = Run(programs / "ten_exits.exe", deploy);
-    end = NowMs();
+    end = SystemClockMs();
     if (exits_ended && run > 0) ten_exits.push_back(end - start);
   }
 

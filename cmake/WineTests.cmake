@@ -19,6 +19,16 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR MATCHES "wine")
     FIXTURES_CLEANUP wine_prefix)
 endif()
 
+# launcher_run_under_wine(test...): the tests run in the run's prefix, after
+# the fixture has made it, and one at a time: the end-to-end cases share
+# drive C: of the prefix.
+function(launcher_run_under_wine)
+  set_tests_properties(${ARGN} PROPERTIES
+    FIXTURES_REQUIRED wine_prefix
+    RUN_SERIAL TRUE
+    ENVIRONMENT "WINEPREFIX=${LAUNCHER_WINE_PREFIX};WINEDEBUG=-all")
+endfunction()
+
 # launcher_add_gtest(target [TIMEOUT seconds]): registers each test case of
 # a GoogleTest program with CTest.
 function(launcher_add_gtest target)
@@ -31,12 +41,8 @@ function(launcher_add_gtest target)
     # Listing the cases would itself need Wine at build time, so they are
     # read from the sources instead.
     gtest_add_tests(TARGET ${target} TEST_LIST cases)
-    # One at a time: the end-to-end cases share drive C: of the prefix.
-    set_tests_properties(${cases} PROPERTIES
-      FIXTURES_REQUIRED wine_prefix
-      RUN_SERIAL TRUE
-      TIMEOUT ${arg_TIMEOUT}
-      ENVIRONMENT "WINEPREFIX=${LAUNCHER_WINE_PREFIX};WINEDEBUG=-all")
+    launcher_run_under_wine(${cases})
+    set_tests_properties(${cases} PROPERTIES TIMEOUT ${arg_TIMEOUT})
   else()
     gtest_discover_tests(${target}
       PROPERTIES TIMEOUT ${arg_TIMEOUT}

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "windows_process.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -51,12 +53,6 @@ bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll != nullptr &&
          GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-fs::path ProgramFolder() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fs::path(std::string(path, length)).parent_path();
 }
 
 std::string ReadBytes(const fs::path& path) {

@@ -154,9 +154,9 @@ const ReportCase kReportCases[] = {
 
     // Words longer than any read buffer.
     {"MarkAfterLongPrefix", std::string(1 << 20, 'x') + "Genuine", true},
-    {"MarkAcross8KiBBoundary", std::string(8189, 'x') + "Genuine", true},
-    {"MarkAcross64KiBBoundary", std::string(65533, 'x') + "Genuine", true},
-    {"WordEndsPast64KiB", std::string(65536, 'x') + " Genuine", false},
+    {"MarkAcrossByte8KiB", std::string(8189, 'x') + "Genuine", true},
+    {"MarkAcrossByte64KiB", std::string(65533, 'x') + "Genuine", true},
+    {"WordEndsAtByte64KiB", std::string(65536, 'x') + " Genuine", false},
     {"Byte26AfterLongWhiteSpace", std::string(70000, ' ') + "\x1aGenuine", false},
     {"LongWhiteSpaceRunFirst", std::string(100000, ' ') + "GenuineIntel", true},
     {"LongFirstWordWithoutMark", std::string(1 << 20, 'x') + " Genuine",

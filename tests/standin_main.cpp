@@ -16,6 +16,8 @@
 #include <iterator>
 #include <string>
 
+#include "windows_process.h"
+
 namespace {
 
 void Touch(const std::string& path, const std::string& bytes = {}) {
@@ -33,15 +35,10 @@ int main() {
   if (record_dir == nullptr) return 0;
   const std::string records(record_dir);
 
-  // The reading is in milliseconds of the system clock, which every
-  // process reads alike: a benchmark compares it with its own.
-  FILETIME now;
-  GetSystemTimePreciseAsFileTime(&now);
-  const auto ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) |
-                     now.dwLowDateTime;
+  // The benchmark compares this clock reading with its own.
   char started[64];
   std::snprintf(started, sizeof started, "%lu %.3f", GetCurrentProcessId(),
-                static_cast<double>(ticks) / 10000.0);
+                SystemClockMs());
   Touch(records + "\\main_started", started);
 
   std::ifstream flag_file(R"(c:\User\ZUQ\ver.txt)", std::ios::binary);
